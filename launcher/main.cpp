@@ -1,10 +1,15 @@
 #include <windows.h>
 
+#include "dll_search.h"
+#include "launch.h"
 #include "logger.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  wchar_t tempFolder[260] = {};
-  GetTempPathW(260, tempFolder);
-  CLogger::Instance()->SetLogPath(std::wstring(tempFolder) + L"SelfExtractor.log");
-  return 0;
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  RestrictDllSearchToSystemFolder();
+  try {
+    return RunLauncher(instance);
+  } catch (...) {
+    CLogger::Instance()->Write(LogLevel::Error, L"Unexpected error ocurred in self extractor, Exiting");
+    return 0;
+  }
 }

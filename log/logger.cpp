@@ -31,8 +31,14 @@ CLogger* CLogger::Instance() {
       g_instance = nullptr;
     }
   }
-  return g_instance;
+  if (g_instance != nullptr) return g_instance;
+  // Callers never check the pointer. Without memory for the writer they get
+  // one that has no file, and the next call tries again.
+  static CLogger mute(NoFile{});
+  return &mute;
 }
+
+CLogger::CLogger(NoFile) : sizeLimit_(kSizeLimit) { InitializeCriticalSection(&lock_); }
 
 void CLogger::SetClock(Clock clock) { g_clock = clock != nullptr ? clock : &GetLocalTime; }
 

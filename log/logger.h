@@ -33,7 +33,9 @@ class CLogger {
 
  private:
   friend class CLoggerTestAccess;
+  struct NoFile {};
   CLogger();
+  explicit CLogger(NoFile);
 
   void Open();
   void Close();

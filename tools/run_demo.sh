@@ -5,6 +5,7 @@ set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 demo="$root/build/demo"
 mkdir -p "$demo"
+export TARNVIEW_DEMO_MS="${TARNVIEW_DEMO_MS:-4000}"
 echo "== running build/dist/x64/SelfExtractor.exe (the x86 build ships; no 32-bit code runs here)"
 wine "$root/build/x64/tests/run_sandboxed.exe" "$(winepath -w "$demo/sandbox")" \
   "$(winepath -w "$root/build/dist/x64/SelfExtractor.exe")"
