@@ -62,6 +62,10 @@ class ShippedLauncher(unittest.TestCase):
         for name in names:
             self.assertNotRegex(name, r"^(lib|mingw)", f"MinGW runtime DLL imported: {name}")
             self.assertIn(name, SYSTEM_DLLS, f"{name} may be searched for beside the launcher")
+        # The rest is delay-loaded after the search is restricted: a DLL loaded
+        # before wWinMain brings dependencies that are looked for beside the
+        # launcher first.
+        self.assertEqual(set(names), {"kernel32.dll", "msvcrt.dll"})
 
     def test_manifest(self):
         blob = self.single(RT_MANIFEST, 1)
