@@ -17,30 +17,6 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-const Strings kCleanRunErrors = {"RemoveFiles - Invalid file handle", "RemoveFiles - Invalid file handle"};
-
-std::wstring TestName() {
-  return FromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
-}
-
-// Each case runs the real launcher in a sandbox of its own; the sample host
-// runs in report mode.
-class LaunchTest : public ::testing::Test {
- protected:
-  void SetUp() override { Use(std::make_unique<Sandbox>(TestName())); }
-  void Use(std::unique_ptr<Sandbox> sandbox) {
-    sandbox_ = std::move(sandbox);
-    report_ = sandbox_->Root() + L"\\host-report.txt";
-    sandbox_->SetEnv(L"TARNVIEW_REPORT", report_);
-  }
-  std::optional<DWORD> RunLauncher(const std::wstring& exe = LauncherExe()) { return sandbox_->Run(exe); }
-  std::map<std::string, std::string> Report() const { return ReadHostReport(report_); }
-  Strings Errors() const { return LogErrors(sandbox_->LogFile()); }
-
-  std::unique_ptr<Sandbox> sandbox_;
-  std::wstring report_;
-};
-
 TEST_F(LaunchTest, NormalRunUnpacksStartsTheHostAndCleansUp) {
   const std::wstring snapshot = sandbox_->Root() + L"\\payload-while-host-ran.cab";
   sandbox_->SetEnv(L"TARNVIEW_COPY", sandbox_->Workspace() + L"\\resource.cab|" + snapshot);
