@@ -107,7 +107,6 @@ struct Screen {
   std::wstring detail;
   HFONT titleFont = nullptr;
   HFONT textFont = nullptr;
-  std::wstring titleFace;
 };
 
 Screen g_screen;
@@ -179,15 +178,11 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, RGB(0xFF, 0xFF, 0xFF));
       HGDIOBJ previous = SelectObject(dc, g_screen.titleFont);
-      wchar_t face[LF_FACESIZE] = {};
-      GetTextFaceW(dc, LF_FACESIZE, face);
-      g_screen.titleFace = face;
       RECT titleArea = {24, 24, area.right - 24, 110};
       DrawTextW(dc, g_screen.title.c_str(), -1, &titleArea, DT_LEFT | DT_SINGLELINE | DT_VCENTER);
       SelectObject(dc, g_screen.textFont);
-      std::wstring detail = g_screen.detail + L"\nTitle face: " + g_screen.titleFace;
       RECT detailArea = {24, 120, area.right - 24, area.bottom - 16};
-      DrawTextW(dc, detail.c_str(), -1, &detailArea, DT_LEFT | DT_WORDBREAK);
+      DrawTextW(dc, g_screen.detail.c_str(), -1, &detailArea, DT_LEFT | DT_WORDBREAK);
       SelectObject(dc, previous);
       EndPaint(window, &paint);
       return 0;
