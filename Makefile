@@ -1,6 +1,8 @@
 # Front door: `make run` builds and runs the launcher under Wine; `make test`
 # builds everything and runs every test. Both install what they need first.
 PAYLOAD ?= payload
+SIGN_CERT ?=
+SIGN_KEY ?=
 PYTHON := /usr/bin/python3
 XVFB := $(if $(DISPLAY),,xvfb-run -a -s "-screen 0 1024x768x24")
 
@@ -23,6 +25,8 @@ build: deps
 	  && rm build/dist/resource.cab.new || mv build/dist/resource.cab.new build/dist/resource.cab
 	cmake --build build/x86 -j2
 	cmake --build build/x64 -j2
+	@if [ -n "$(SIGN_CERT)" ] && [ -n "$(SIGN_KEY)" ]; then \
+	  sh tools/sign.sh "$(SIGN_CERT)" "$(SIGN_KEY)" build/dist/x86/SelfExtractor.exe; fi
 
 run: build
 	$(XVFB) sh tools/with_wine.sh sh tools/run_demo.sh

@@ -5,7 +5,7 @@
 set -e
 packages="cmake make g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-i686
 binutils-mingw-w64-x86-64 wine wine64 gcab cabextract xvfb xauth python3 python3-pefile googletest
-imagemagick x11-utils osslsigncode"
+imagemagick x11-utils osslsigncode openssl"
 missing=""
 for package in $packages; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
