@@ -144,4 +144,14 @@ TEST_F(LaunchTest, FontsMissingFromThePayloadDoNotStopTheHost) {
   EXPECT_EQ(Errors(), expected);
 }
 
+TEST_F(LaunchTest, TempUnsetStillStartsTheHost) {
+  // GetTempPathW falls back to TMP, so the log stays in the sandbox.
+  sandbox_->SetEnv(L"TEMP", std::nullopt);
+  EXPECT_EQ(RunLauncher(), 1u);
+  EXPECT_TRUE(FileExists(report_));
+  Strings expected = {"Failed to find the folder for fonts: TEMP is not set", "Failed to check and install fonts"};
+  expected.insert(expected.end(), kCleanRunErrors.begin(), kCleanRunErrors.end());
+  EXPECT_EQ(Errors(), expected);
+}
+
 }  // namespace
