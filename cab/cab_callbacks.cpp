@@ -118,7 +118,9 @@ FNWRITE(CabWrite) {
 
 FNCLOSE(CabClose) { return CloseHandle(AsHandle(hf)) == 1 ? 0 : -1; }
 
-FNSEEK(CabSeek) { return static_cast<__LONG32>(SetFilePointer(AsHandle(hf), dist, nullptr, static_cast<DWORD>(seektype))); }
+FNSEEK(CabSeek) {
+  return static_cast<__LONG32>(SetFilePointer(AsHandle(hf), dist, nullptr, static_cast<DWORD>(seektype)));
+}
 
 FNFDINOTIFY(CabNotify) {
   try {

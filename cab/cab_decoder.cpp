@@ -20,8 +20,8 @@ class CabinetLibrary final : public CabDecoder {
     if (!Load()) return nullptr;
     return create_(alloc, free, open, read, write, close, seek, cpuType, error);
   }
-  BOOL Copy(HFDI context, char* cabinetName, char* cabinetPath, int flags, PFNFDINOTIFY notify,
-            PFNFDIDECRYPT decrypt, void* user) override {
+  BOOL Copy(HFDI context, char* cabinetName, char* cabinetPath, int flags, PFNFDINOTIFY notify, PFNFDIDECRYPT decrypt,
+            void* user) override {
     if (!Load()) return FALSE;
     return copy_(context, cabinetName, cabinetPath, flags, notify, decrypt, user);
   }

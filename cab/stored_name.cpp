@@ -15,8 +15,7 @@ bool IsDeviceName(const std::wstring& component) {
   // Windows maps these names to devices in every folder, with any extension.
   std::wstring base = Upper(component.substr(0, component.find(L'.')));
   while (!base.empty() && base.back() == L' ') base.pop_back();
-  if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" || base == L"CONIN$" ||
-      base == L"CONOUT$") {
+  if (base == L"CON" || base == L"PRN" || base == L"AUX" || base == L"NUL" || base == L"CONIN$" || base == L"CONOUT$") {
     return true;
   }
   if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {

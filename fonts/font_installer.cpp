@@ -11,9 +11,11 @@ namespace {
 const wchar_t* const kFamily = L"Open Sans";
 
 const wchar_t* const kFontFiles[] = {
-    L"OpenSans-Bold.ttf",     L"OpenSans-BoldItalic.ttf",  L"OpenSans-ExtraBold.ttf", L"OpenSans-ExtraBoldItalic.ttf",
-    L"OpenSans-Italic.ttf",   L"OpenSans-Light.ttf",       L"OpenSans-LightItalic.ttf", L"OpenSans-Regular.ttf",
-    L"OpenSans-Semibold.ttf", L"OpenSans-SemiboldItalic.ttf",
+    L"OpenSans-Bold.ttf",        L"OpenSans-BoldItalic.ttf",
+    L"OpenSans-ExtraBold.ttf",   L"OpenSans-ExtraBoldItalic.ttf",
+    L"OpenSans-Italic.ttf",      L"OpenSans-Light.ttf",
+    L"OpenSans-LightItalic.ttf", L"OpenSans-Regular.ttf",
+    L"OpenSans-Semibold.ttf",    L"OpenSans-SemiboldItalic.ttf",
 };
 
 int CALLBACK NoteFontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {

@@ -52,8 +52,8 @@ bool CreateWorkspaceFolder(const std::wstring& path) {
 
 // Writes the payload straight from the locked resource, in one call.
 bool WritePayload(const std::wstring& path, const void* data, DWORD size) {
-  HANDLE file =
-      CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     LogError(L"Failed to create the the embedded resource file in location");
     return false;
@@ -88,8 +88,8 @@ void StartHostAndWait(const std::wstring& hostPath) {
   }
   hostPath.copy(commandLine, hostPath.size());
   ReleaseSingleInstanceGuard();
-  if (CreateProcessW(hostPath.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &process) != TRUE) {
+  if (CreateProcessW(hostPath.c_str(), commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) !=
+      TRUE) {
     LogError(L"Failed to launch PellBrowser process");
     return;
   }

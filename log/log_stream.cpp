@@ -11,12 +11,11 @@ bool LogStream::Open(const std::wstring& path, Mode mode) {
   }
   // Append-only access makes every write land at the end of the file, even
   // when another process appends too.
-  const DWORD access = mode == Mode::Append
-                           ? FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE
-                           : GENERIC_WRITE | FILE_READ_ATTRIBUTES;
+  const DWORD access = mode == Mode::Append ? FILE_APPEND_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE
+                                            : GENERIC_WRITE | FILE_READ_ATTRIBUTES;
   const DWORD disposition = mode == Mode::Append ? OPEN_ALWAYS : CREATE_ALWAYS;
-  HANDLE file = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, disposition,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     failMark_ = true;
     return false;

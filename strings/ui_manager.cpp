@@ -77,8 +77,8 @@ std::wstring CUIManager::GetString(const std::wstring& locale, const std::wstrin
                      reinterpret_cast<void**>(document.Receive()));
     VARIANT_BOOL parsed = VARIANT_FALSE;
     if (document) {
-      Bstr copy(SysAllocStringByteLen(reinterpret_cast<const char*>(tableText.Get()),
-                                      SysStringByteLen(tableText.Get())));
+      Bstr copy(
+          SysAllocStringByteLen(reinterpret_cast<const char*>(tableText.Get()), SysStringByteLen(tableText.Get())));
       document->loadXML(copy.Get(), &parsed);
     }
     if (!document || parsed != VARIANT_TRUE) {
@@ -87,8 +87,8 @@ std::wstring CUIManager::GetString(const std::wstring& locale, const std::wstrin
     }
 
     if (FitsQueryLiteral(lowerLocale) && FitsQueryLiteral(key) &&
-        SelectText(document.Get(),
-                   L"UIStrings/Strings[@locale='" + lowerLocale + L"']/str[@loc='" + key + L"']", result)) {
+        SelectText(document.Get(), L"UIStrings/Strings[@locale='" + lowerLocale + L"']/str[@loc='" + key + L"']",
+                   result)) {
       return result;
     }
     if (FitsQueryLiteral(key) &&

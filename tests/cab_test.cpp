@@ -120,17 +120,36 @@ TEST_F(CabTest, FailuresOfTheDecoderAreLoggedOnce) {
   const ScriptedDecoder::Step fail = [](PFNFDINOTIFY, void*) { return FALSE; };
   const ScriptedDecoder::Step raise = [](PFNFDINOTIFY, void*) -> BOOL { throw std::runtime_error("decoder"); };
   const Case cases[] = {
-      {"no context", [](ScriptedDecoder& d) { d.createFails = true; }, false,
-       {"Failed to create the decompressing context for a.cab"}, 0},
+      {"no context",
+       [](ScriptedDecoder& d) { d.createFails = true; },
+       false,
+       {"Failed to create the decompressing context for a.cab"},
+       0},
       {"copy fails", [&](ScriptedDecoder& d) { d.steps = {fail}; }, false, {"Failed to decompress the a.cab file"}, 1},
-      {"second cabinet fails", [&](ScriptedDecoder& d) { d.steps = {AnnounceNext("b.cab"), fail}; }, false,
-       {"Failed to decompress the b.cab file"}, 1},
-      {"destroy fails", [](ScriptedDecoder& d) { d.destroyFails = true; }, true,
-       {"Failed to destroy decompression context for "}, 1},
-      {"exception in the first cabinet", [&](ScriptedDecoder& d) { d.steps = {raise}; }, false,
-       {"Exception occured while decompressing a.cab"}, 1},
-      {"exception in a later cabinet", [&](ScriptedDecoder& d) { d.steps = {AnnounceNext("b.cab"), raise}; }, true,
-       {"Exception occured while decompressing b.cab"}, 1},
+      {"second cabinet fails",
+       [&](ScriptedDecoder& d) {
+         d.steps = {AnnounceNext("b.cab"), fail};
+       },
+       false,
+       {"Failed to decompress the b.cab file"},
+       1},
+      {"destroy fails",
+       [](ScriptedDecoder& d) { d.destroyFails = true; },
+       true,
+       {"Failed to destroy decompression context for "},
+       1},
+      {"exception in the first cabinet",
+       [&](ScriptedDecoder& d) { d.steps = {raise}; },
+       false,
+       {"Exception occured while decompressing a.cab"},
+       1},
+      {"exception in a later cabinet",
+       [&](ScriptedDecoder& d) {
+         d.steps = {AnnounceNext("b.cab"), raise};
+       },
+       true,
+       {"Exception occured while decompressing b.cab"},
+       1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -195,7 +214,9 @@ TEST_F(CabTest, StoredAttributesAndFoldersAreApplied) {
                                          {"plain.txt", "p", 0x00}});
   ASSERT_TRUE(CCabExtractor::Extract(cab, destination_));
   EXPECT_EQ(ReadFileBytes(destination_ + L"\\Resource\\UI\\Fonts\\a.ttf"), "a");
-  const auto attributes = [&](const wchar_t* name) { return GetFileAttributesW((destination_ + L"\\" + name).c_str()); };
+  const auto attributes = [&](const wchar_t* name) {
+    return GetFileAttributesW((destination_ + L"\\" + name).c_str());
+  };
   EXPECT_EQ(attributes(L"Resource\\UI\\Fonts\\a.ttf") & FILE_ATTRIBUTE_READONLY, 0u);
   EXPECT_NE(attributes(L"readonly.txt") & FILE_ATTRIBUTE_READONLY, 0u);
   EXPECT_NE(attributes(L"run.txt") & FILE_ATTRIBUTE_READONLY, 0u);
@@ -221,10 +242,18 @@ TEST_F(CabTest, ExistingFileIsOverwrittenAndTruncated) {
 }
 
 TEST_F(CabTest, UnsafeStoredNamesAreRefusedAndNothingLandsOutside) {
-  const char* const names[] = {"..\\escaped.txt",  "Resource\\..\\..\\escaped.txt", "\\escaped.txt",
-                               "/escaped.txt",     "C:\\escaped.txt",               "Resource/../../escaped.txt",
-                               "a:stream",         "Resource\\.. \\escaped.txt",    "Resource\\...\\escaped.txt",
-                               "Resource\\CON",    "Resource\\nul.txt",             "Resource\\\\double.txt"};
+  const char* const names[] = {"..\\escaped.txt",
+                               "Resource\\..\\..\\escaped.txt",
+                               "\\escaped.txt",
+                               "/escaped.txt",
+                               "C:\\escaped.txt",
+                               "Resource/../../escaped.txt",
+                               "a:stream",
+                               "Resource\\.. \\escaped.txt",
+                               "Resource\\...\\escaped.txt",
+                               "Resource\\CON",
+                               "Resource\\nul.txt",
+                               "Resource\\\\double.txt"};
   int number = 0;
   for (const char* name : names) {
     SCOPED_TRACE(name);
@@ -255,8 +284,8 @@ TEST_F(CabTest, NamesAndPathsOutsideAsciiRoundTrip) {
 bool MakeCabinetSet(const std::wstring& folder, const wchar_t* files, int size) {
   wchar_t system[MAX_PATH];
   GetSystemDirectoryW(system, MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(system) + L"\\cabarc.exe\" -d " + std::to_wstring(size) +
-                         L" N set*.cab " + files;
+  std::wstring command =
+      L"\"" + std::wstring(system) + L"\\cabarc.exe\" -d " + std::to_wstring(size) + L" N set*.cab " + files;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};

@@ -50,8 +50,14 @@ TEST_F(CleanupTest, FlagCombinations) {
       {"existing file", L"\\a.txt", false, false, true, {L"", L"\\sub\\b.txt"}, {L"\\a.txt"}, {}},
       {"folder without isDirectory", L"", false, false, true, {L"\\a.txt", L"\\sub\\deep\\c.txt"}, {}, {}},
       {"whole tree", L"", true, true, true, {}, {L""}, {}},
-      {"files and empty folders only", L"", false, true, true, {L"", L"\\sub\\b.txt", L"\\sub\\deep\\c.txt"},
-       {L"\\a.txt", L"\\empty"}, {}},
+      {"files and empty folders only",
+       L"",
+       false,
+       true,
+       true,
+       {L"", L"\\sub\\b.txt", L"\\sub\\deep\\c.txt"},
+       {L"\\a.txt", L"\\empty"},
+       {}},
       {"empty folder", L"\\empty", true, true, true, {L"\\a.txt"}, {L"\\empty"}, {}},
   };
   for (const Case& c : cases) {
@@ -61,8 +67,10 @@ TEST_F(CleanupTest, FlagCombinations) {
     const std::wstring caseLog = sandbox_->Temp() + L"\\" + FromUtf8(c.what) + L".log";
     CLogger::Instance()->SetLogPath(caseLog);
     EXPECT_EQ(RemoveFiles((tree_ + c.path).c_str(), c.recurse, c.isDirectory), c.result);
-    for (const std::wstring& kept : c.remaining) EXPECT_NE(GetFileAttributesW((tree_ + kept).c_str()), INVALID_FILE_ATTRIBUTES) << ToUtf8(kept);
-    for (const std::wstring& removed : c.gone) EXPECT_EQ(GetFileAttributesW((tree_ + removed).c_str()), INVALID_FILE_ATTRIBUTES) << ToUtf8(removed);
+    for (const std::wstring& kept : c.remaining)
+      EXPECT_NE(GetFileAttributesW((tree_ + kept).c_str()), INVALID_FILE_ATTRIBUTES) << ToUtf8(kept);
+    for (const std::wstring& removed : c.gone)
+      EXPECT_EQ(GetFileAttributesW((tree_ + removed).c_str()), INVALID_FILE_ATTRIBUTES) << ToUtf8(removed);
     EXPECT_EQ(LogErrors(caseLog), c.errors);
   }
 }
@@ -70,7 +78,8 @@ TEST_F(CleanupTest, FlagCombinations) {
 TEST_F(CleanupTest, ReadOnlyAndOpenFilesStayWithTheirFolders) {
   MakeTree();
   ASSERT_TRUE(SetFileAttributesW((tree_ + L"\\sub\\deep\\c.txt").c_str(), FILE_ATTRIBUTE_READONLY));
-  HANDLE held = CreateFileW((tree_ + L"\\a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE held =
+      CreateFileW((tree_ + L"\\a.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(RemoveFiles(tree_.c_str(), true, true));
   CloseHandle(held);

@@ -106,8 +106,8 @@ TEST_F(LaunchTest, NamesThatClimbOutOrAreAbsolute) {
     const std::wstring exe = LauncherWithPayload(sandbox_->Root() + L"\\bin", BuildCabinet({{name, "evil"}}));
     EXPECT_EQ(RunLauncher(exe), 0u);
     for (const std::wstring& outside : {sandbox_->Root() + L"\\escape.txt", sandbox_->AppData() + L"\\escape.txt",
-                                        sandbox_->AppData() + L"\\Corvel\\escape.txt", sandbox_->Temp() + L"\\escape.txt",
-                                        std::wstring(L"C:\\escape.txt")}) {
+                                        sandbox_->AppData() + L"\\Corvel\\escape.txt",
+                                        sandbox_->Temp() + L"\\escape.txt", std::wstring(L"C:\\escape.txt")}) {
       EXPECT_FALSE(FileExists(outside)) << ToUtf8(outside);
     }
   }

@@ -12,9 +12,11 @@ namespace {
 using Strings = std::vector<std::string>;
 
 const wchar_t* const kFontFiles[] = {
-    L"OpenSans-Bold.ttf",     L"OpenSans-BoldItalic.ttf",  L"OpenSans-ExtraBold.ttf", L"OpenSans-ExtraBoldItalic.ttf",
-    L"OpenSans-Italic.ttf",   L"OpenSans-Light.ttf",       L"OpenSans-LightItalic.ttf", L"OpenSans-Regular.ttf",
-    L"OpenSans-Semibold.ttf", L"OpenSans-SemiboldItalic.ttf",
+    L"OpenSans-Bold.ttf",        L"OpenSans-BoldItalic.ttf",
+    L"OpenSans-ExtraBold.ttf",   L"OpenSans-ExtraBoldItalic.ttf",
+    L"OpenSans-Italic.ttf",      L"OpenSans-Light.ttf",
+    L"OpenSans-LightItalic.ttf", L"OpenSans-Regular.ttf",
+    L"OpenSans-Semibold.ttf",    L"OpenSans-SemiboldItalic.ttf",
 };
 
 std::wstring ShippedFonts() { return DistFolder() + L"\\..\\..\\payload\\UI\\Fonts\\"; }
@@ -132,8 +134,8 @@ TEST_F(LaunchTest, FontsAreCopiedToTempBeforeTheHostStarts) {
 
 TEST_F(LaunchTest, FontsMissingFromThePayloadDoNotStopTheHost) {
   const std::string host = ReadFileBytes(DistFolder() + L"\\x64\\tarnview.exe");
-  const std::wstring exe = LauncherWithPayload(
-      sandbox_->Root() + L"\\bin", BuildCabinet({{"Resource\\Binary\\64bit\\tarnview.exe", host}}));
+  const std::wstring exe =
+      LauncherWithPayload(sandbox_->Root() + L"\\bin", BuildCabinet({{"Resource\\Binary\\64bit\\tarnview.exe", host}}));
   EXPECT_EQ(RunLauncher(exe), 1u);
   EXPECT_TRUE(FileExists(report_));
   Strings expected;

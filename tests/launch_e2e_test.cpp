@@ -156,12 +156,12 @@ TEST_F(LaunchTest, DllsPlantedBesideTheLauncherAreNotLoaded) {
   CreateDirectoryW(bin.c_str(), nullptr);
   const std::wstring exe = bin + L"\\SelfExtractor.exe";
   ASSERT_TRUE(CopyFileW(LauncherExe().c_str(), exe.c_str(), FALSE));
-  const wchar_t* const planted[] = {L"version", L"cabinet", L"shell32", L"shlwapi", L"user32",
+  const wchar_t* const planted[] = {L"version", L"cabinet", L"shell32",  L"shlwapi", L"user32",
                                     L"gdi32",   L"ole32",   L"oleaut32", L"uxtheme", L"msxml3"};
   std::wstring overrides;
   for (const wchar_t* name : planted) {
-    ASSERT_TRUE(CopyFileW((TestProgramFolder() + L"\\planted.dll").c_str(), (bin + L"\\" + name + L".dll").c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW((TestProgramFolder() + L"\\planted.dll").c_str(), (bin + L"\\" + name + L".dll").c_str(), FALSE));
     overrides += (overrides.empty() ? L"" : L",") + std::wstring(name);
   }
   // Tell Wine to prefer a DLL found on the search path over its own.

@@ -84,8 +84,9 @@ TEST_F(LogWriterTest, MessageFormatting) {
   writer->Write(LogLevel::Error, L"100%% done, code %d", -5);
   writer->Write(LogLevel::Error, nullptr);
   writer->Write(LogLevel::Error, L"plain text without directives");
-  EXPECT_EQ(ReadFileBytes(path_), kStamp + "Info\tCurrent Os is 64 bit\r\n" + kStamp + "Error \t100% done, code -5\r\n" +
-                                      kStamp + "Error \t\r\n" + kStamp + "Error \tplain text without directives\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), kStamp + "Info\tCurrent Os is 64 bit\r\n" + kStamp +
+                                      "Error \t100% done, code -5\r\n" + kStamp + "Error \t\r\n" + kStamp +
+                                      "Error \tplain text without directives\r\n");
 }
 
 TEST_F(LogWriterTest, MessageLengthIsBoundedAt1023) {
@@ -94,8 +95,8 @@ TEST_F(LogWriterTest, MessageLengthIsBoundedAt1023) {
   const std::wstring longer(3000, L'y');
   writer->Write(LogLevel::Error, L"%s", exact.c_str());
   writer->Write(LogLevel::Error, L"%s", longer.c_str());
-  EXPECT_EQ(ReadFileBytes(path_),
-            kStamp + "Error \t" + std::string(1023, 'x') + "\r\n" + kStamp + "Error \t" + std::string(1023, 'y') + "\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), kStamp + "Error \t" + std::string(1023, 'x') + "\r\n" + kStamp + "Error \t" +
+                                      std::string(1023, 'y') + "\r\n");
 }
 
 TEST_F(LogWriterTest, OneBytePerCharacterAndLineFeedsAsCrLf) {
@@ -166,8 +167,8 @@ TEST_F(LogWriterTest, MissingFolderWritesNothingUntilAGoodPathIsSet) {
 TEST_F(LogWriterTest, OpenFileIsSharedForReadingAndWriting) {
   CLogger* writer = Writer();
   writer->Write(LogLevel::Error, L"one");
-  HANDLE reader = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+  HANDLE reader =
+      CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   HANDLE other = CreateFileW(path_.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, 0, nullptr);

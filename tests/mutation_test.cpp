@@ -38,11 +38,11 @@ TEST(PayloadMutations, DamagedCopiesFailCleanly) {
         mutated.resize(next() % mutated.size());
         break;
       default:  // a block of zeros
-        {
-          const size_t at = next() % mutated.size();
-          const size_t length = std::min<size_t>(1 + next() % 512, mutated.size() - at);
-          mutated.replace(at, length, std::string(length, '\0'));
-        }
+      {
+        const size_t at = next() % mutated.size();
+        const size_t length = std::min<size_t>(1 + next() % 512, mutated.size() - at);
+        mutated.replace(at, length, std::string(length, '\0'));
+      }
     }
     const std::wstring folder = sandbox.Root() + L"\\copy" + std::to_wstring(copy);
     const std::wstring cab = sandbox.Root() + L"\\copy" + std::to_wstring(copy) + L".cab";
@@ -58,7 +58,8 @@ TEST(PayloadMutations, DamagedCopiesFailCleanly) {
   }
   // Everything written went below the folders just removed.
   std::set<std::wstring> left;
-  for (const auto& entry : fs::directory_iterator(fs::path(sandbox.Root()))) left.insert(entry.path().filename().wstring());
+  for (const auto& entry : fs::directory_iterator(fs::path(sandbox.Root())))
+    left.insert(entry.path().filename().wstring());
   EXPECT_EQ(left, (std::set<std::wstring>{L"appdata", L"temp"}));
   EXPECT_GT(failed, kCopies / 2);
   std::cout << failed << " of " << kCopies << " mutated copies were refused\n";

@@ -10,9 +10,9 @@ std::wstring LauncherWithPayload(const std::wstring& folder, const std::string& 
   if (!CopyFileW(LauncherExe().c_str(), exe.c_str(), FALSE)) return std::wstring();
   HANDLE update = BeginUpdateResourceW(exe.c_str(), FALSE);
   if (update == nullptr) return std::wstring();
-  const BOOL replaced = UpdateResourceW(update, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(110),
-                                        MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
-                                        const_cast<char*>(cabinet.data()), static_cast<DWORD>(cabinet.size()));
+  const BOOL replaced =
+      UpdateResourceW(update, MAKEINTRESOURCEW(10), MAKEINTRESOURCEW(110), MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US),
+                      const_cast<char*>(cabinet.data()), static_cast<DWORD>(cabinet.size()));
   if (!EndUpdateResourceW(update, !replaced) || !replaced) return std::wstring();
   return exe;
 }

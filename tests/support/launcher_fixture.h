@@ -28,9 +28,7 @@ bool SaveWindowBitmap(HWND window, const std::wstring& path);
 inline const std::vector<std::string> kCleanRunErrors = {"RemoveFiles - Invalid file handle",
                                                          "RemoveFiles - Invalid file handle"};
 
-inline std::wstring TestName() {
-  return FromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name());
-}
+inline std::wstring TestName() { return FromUtf8(::testing::UnitTest::GetInstance()->current_test_info()->name()); }
 
 // Each case runs the real launcher in a sandbox of its own; the sample host
 // runs in report mode.
@@ -49,4 +47,3 @@ class LaunchTest : public ::testing::Test {
   std::unique_ptr<Sandbox> sandbox_;
   std::wstring report_;
 };
-

@@ -29,7 +29,8 @@ std::wstring DistFolder() { return TOLVANE_DIST_DIR; }
 
 std::string ToUtf8(const std::wstring& text) {
   if (text.empty()) return std::string();
-  const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int size =
+      WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(static_cast<size_t>(size), '\0');
   WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
   return out;
@@ -44,8 +45,8 @@ std::wstring FromUtf8(const std::string& text) {
 }
 
 std::string ReadFileBytes(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::string();
   std::string bytes;
   char chunk[65536];
@@ -77,8 +78,8 @@ bool FolderExists(const std::wstring& path) {
 void RemoveTree(const std::wstring& path) {
   std::error_code error;
   if (!fs::exists(fs::path(path), error)) return;
-  for (auto it = fs::recursive_directory_iterator(fs::path(path), error); !error && it != fs::recursive_directory_iterator();
-       it.increment(error)) {
+  for (auto it = fs::recursive_directory_iterator(fs::path(path), error);
+       !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
     SetFileAttributesW(it->path().wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
   }
   fs::remove_all(fs::path(path), error);
@@ -103,7 +104,9 @@ Sandbox::Sandbox(AbsoluteRoot, const std::wstring& root, const std::wstring& app
   overrides_[L"TMP"] = temp_;
 }
 
-void Sandbox::SetEnv(const std::wstring& name, std::optional<std::wstring> value) { overrides_[name] = std::move(value); }
+void Sandbox::SetEnv(const std::wstring& name, std::optional<std::wstring> value) {
+  overrides_[name] = std::move(value);
+}
 
 Sandbox::Process Sandbox::Start(const std::wstring& exe) const {
   // The block starts from this process's variables, minus the overridden
